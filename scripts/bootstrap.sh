@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, what the build and the tests need:
-# the i686 MinGW-w64 cross compiler with windres, Wine for 32-bit and
+# the i686 and x86_64 MinGW-w64 cross compilers with windres, Wine for 32-bit and
 # 64-bit prefixes, CMake, GoogleTest's source and the picture tools.
 # Does nothing when everything is already present.
 set -euo pipefail
