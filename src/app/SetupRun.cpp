@@ -43,11 +43,6 @@ bool EqualsNoCase(const char* a, const char* b)
     return _mbsicmp(reinterpret_cast<const unsigned char*>(a), reinterpret_cast<const unsigned char*>(b)) == 0;
 }
 
-bool PathExists(const char* pszPath)
-{
-    return GetFileAttributesA(pszPath) != INVALID_FILE_ATTRIBUTES;
-}
-
 // A file version as one number that orders versions whose parts stay below
 // 100: ((major * 100 + minor) * 100 + release) * 100 + build, in 32-bit
 // unsigned arithmetic (overflow discarded, as the installed products'
