@@ -3,6 +3,18 @@
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
+namespace {
+
+BOOL CALLBACK DetachChild(HWND hWnd, LPARAM)
+{
+    if (CWnd* p = CWnd::FromHandlePermanent(hWnd))
+        if (!p->IsKindOf(RUNTIME_CLASS(CDialog)))
+            p->Detach();
+    return TRUE;
+}
+
+}  // namespace
+
 CDialog::~CDialog()
 {
     // A modeless page that is still shown goes with its object.
@@ -79,6 +91,12 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
                 return TRUE;
             }
         }
+        return FALSE;
+    case WM_DESTROY:
+        // The control objects bound by DDX_Control go with their windows,
+        // so that a handle value the system hands out again later cannot
+        // lead to them.
+        ::EnumChildWindows(hWnd, DetachChild, 0);
         return FALSE;
     case WM_NCDESTROY:
         ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
