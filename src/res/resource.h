@@ -48,6 +48,12 @@
 #define IDB_SIDE_PICTURE            101
 #define IDR_MAINFRAME               128
 
+// Controls that the code never addresses (labels, the separator, the
+// group box).
+#ifndef IDC_STATIC
+#define IDC_STATIC                  (-1)
+#endif
+
 // Controls of the frame (103); Back, Next and Cancel use 3, IDOK and IDCANCEL.
 #define IDC_BACK                    3
 #define IDC_PICTURE                 1002
