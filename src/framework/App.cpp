@@ -36,11 +36,11 @@ int CWinApp::Run()
     return ExitInstance();
 }
 
-int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+BOOL AfxWinInit(HINSTANCE hInstance)
 {
     CWinApp* pApp = AfxGetApp();
     if (!pApp)
-        return -1;
+        return FALSE;
     pApp->m_hInstance = hInstance;
     if (!pApp->m_pszAppName) {
         HINSTANCE old = AfxGetResourceHandle();
@@ -54,6 +54,14 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         AfxSetResourceHandle(old);
         pApp->m_pszAppName = pApp->m_strAppName;
     }
+    return TRUE;
+}
+
+int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+{
+    CWinApp* pApp = AfxGetApp();
+    if (!AfxWinInit(hInstance))
+        return -1;
     if (!pApp->InitInstance())
         return pApp->ExitInstance();
     return pApp->Run();

@@ -30,12 +30,19 @@ protected:
     int m_nExitCode = 0;
 
 private:
-    friend int AfxWinMain(HINSTANCE, HINSTANCE, LPSTR, int);
+    friend BOOL AfxWinInit(HINSTANCE);
     CString m_strAppName;
 };
 
 CWinApp* AfxGetApp();
-// The framework's entry point, called by WinMain.
+// Prepares the application object for hInstance: its instance handle and,
+// when it has no name, its title from the resources. FALSE when the
+// program defines no application object. AfxWinMain calls it first; a test
+// program that shows the program's dialogs without its start-up calls it
+// to get the same message-box captions.
+BOOL AfxWinInit(HINSTANCE hInstance);
+// The framework's entry point, called by WinMain: AfxWinInit, then
+// InitInstance and, when that returns TRUE, Run.
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 
 // The framework's message box: caption is the application title; the owner
