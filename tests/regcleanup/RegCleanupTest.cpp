@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
+#include <shlobj.h>
 
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 
 #include "bench/Registry.h"
 #include "bench/Restart.h"
+#include "bench/Wait.h"
 #include "uninstall/RegCleanup.h"
 
 using bench::RegKeyExists;
@@ -37,8 +39,10 @@ std::string TestKey(const char* tag)
 }
 
 // Gives a key the read-only DACL D:(A;;KR;;;WD) for a scope: it can no
-// longer be opened with full access nor deleted. The original DACL goes
-// back through a handle opened with WRITE_DAC before the change.
+// longer be opened with full access, so the clean-up cannot empty it, and a
+// key with a subkey left cannot be deleted. (Wine still lets the key itself
+// be opened for DELETE, so the subkey is what keeps it.) The original DACL
+// goes back through a handle opened with WRITE_DAC before the change.
 class ScopedReadOnlyKey {
 public:
     ScopedReadOnlyKey(HKEY root, const std::string& path)
@@ -88,7 +92,7 @@ TEST(DeleteRegTree, KeyWithoutAccessStaysWithItsAncestorsSiblingsGo)
 {
     const std::string root = TestKey("denied");
     ScopedRegKeyRemoved guard(HKEY_CURRENT_USER, root);
-    for (const char* sub : {"\\a", "\\m\\locked", "\\m\\n", "\\z"})
+    for (const char* sub : {"\\a", "\\m\\locked\\child", "\\m\\n", "\\z"})
         RegSetString(HKEY_CURRENT_USER, root + sub, "v", "1");
     ScopedReadOnlyKey locked(HKEY_CURRENT_USER, root + "\\m\\locked");
 
@@ -177,7 +181,7 @@ TEST_F(RemoveProductKeysTest, UninstallEntryAndAppPathAreNotDeletedRecursively)
 TEST_F(RemoveProductKeysTest, SettingsSubkeyWithoutAccessKeepsItAndTheSettingsKey)
 {
     RegSetString(HKEY_LOCAL_MACHINE, std::string(kSettings) + "\\Before", "x", "1");
-    RegSetString(HKEY_LOCAL_MACHINE, std::string(kSettings) + "\\Locked", "x", "1");
+    RegSetString(HKEY_LOCAL_MACHINE, std::string(kSettings) + "\\Locked\\Child", "x", "1");
     RegSetString(HKEY_LOCAL_MACHINE, std::string(kSettings) + "\\Later", "x", "1");
     {
         ScopedReadOnlyKey locked(HKEY_LOCAL_MACHINE, std::string(kSettings) + "\\Locked");
@@ -263,4 +267,95 @@ TEST(RestoreFileAssociations, WithoutThePerUserKeyUsesTheClassesRootDefaultValue
     EXPECT_EQ("Pictavo6.exe", RegReadString(HKEY_CLASSES_ROOT, ".cmp", "Application").value_or("<missing>"))
         << "in the classes root only the default value is the association";
     EXPECT_EQ("Paint.Picture", RegReadString(HKEY_CLASSES_ROOT, ".dib", "").value_or("<missing>"));
+}
+
+namespace {
+
+// Counts the shell's association-change notifications that reach a window
+// of this thread, as the shell's own windows would receive them.
+class AssocChangeListener {
+public:
+    AssocChangeListener()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "RegCleanupTestListener";
+        RegisterClassA(&wc);
+        wnd_ = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktop_);
+        SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &sentinelItem_);
+        SHChangeNotifyEntry entry = {desktop_, TRUE};   // everything below the desktop
+        id_ = SHChangeNotifyRegister(wnd_, SHCNRF_ShellLevel, SHCNE_ASSOCCHANGED | SHCNE_UPDATEDIR, kMessage, 1,
+                                     &entry);
+        s_assocChanges = 0;
+        s_sentinel = false;
+    }
+    ~AssocChangeListener()
+    {
+        SHChangeNotifyDeregister(id_);
+        DestroyWindow(wnd_);
+        CoTaskMemFree(sentinelItem_);
+        CoTaskMemFree(desktop_);
+    }
+    bool Registered() const { return wnd_ && id_ && sentinelItem_; }
+
+    // The association changes that arrived before a notification of our
+    // own, which is sent now and waited for: the shell delivers them in
+    // the order in which they were sent.
+    int ChangesBeforeSentinel()
+    {
+        SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_IDLIST, sentinelItem_, nullptr);
+        bench::WaitUntil(
+            [] {
+                MSG msg;
+                while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                    DispatchMessageA(&msg);
+                return s_sentinel;
+            },
+            "our own change notification");
+        return s_assocChanges;
+    }
+
+private:
+    static constexpr UINT kMessage = WM_APP + 17;
+    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+    {
+        if (m != kMessage)
+            return DefWindowProcA(w, m, wp, lp);
+        if (lp == SHCNE_UPDATEDIR)
+            s_sentinel = true;
+        else if (lp == SHCNE_ASSOCCHANGED && !s_sentinel)
+            ++s_assocChanges;
+        return 0;
+    }
+    static int s_assocChanges;
+    static bool s_sentinel;
+    HWND wnd_ = nullptr;
+    ULONG id_ = 0;
+    LPITEMIDLIST desktop_ = nullptr, sentinelItem_ = nullptr;
+};
+int AssocChangeListener::s_assocChanges = 0;
+bool AssocChangeListener::s_sentinel = false;
+
+}  // namespace
+
+TEST(RestoreFileAssociations, TellsTheShellOnlyWhenAnAssociationChanged)
+{
+    ScopedRegKeyRemoved exts(HKEY_CURRENT_USER, kFileExts);
+    const std::string png = std::string(kFileExts) + "\\.png";
+    RegSetString(HKEY_CURRENT_USER, png, "Application", "viewer.exe");
+    {
+        AssocChangeListener listener;
+        ASSERT_TRUE(listener.Registered());
+        RestoreFileAssociations();
+        EXPECT_EQ(0, listener.ChangesBeforeSentinel()) << "nothing changed, nothing to tell";
+    }
+    RegSetString(HKEY_CURRENT_USER, png, "Application", "Pictavo6.exe");
+    {
+        AssocChangeListener listener;
+        ASSERT_TRUE(listener.Registered());
+        RestoreFileAssociations();
+        EXPECT_EQ(1, listener.ChangesBeforeSentinel());
+    }
 }
