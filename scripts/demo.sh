@@ -13,7 +13,7 @@ jobs=$(nproc)
 
 # --- output -------------------------------------------------------------------
 failures=0
-step()  { printf '\n\033[1m== %s\033[0m\n' "$*"; }
+step()  { printf '\n\033[1m== %s\033[0m  (%ds)\n' "$*" "$SECONDS"; }
 say()   { printf '   %s\n' "$*"; }
 ok()    { printf '   \033[32mok\033[0m    %s\n' "$*"; }
 bad()   { printf '   \033[31mFAIL\033[0m  %s\n' "$*"; failures=$((failures + 1)); }
@@ -46,7 +46,8 @@ say "$why."
 # tests use; it is built with the tests' CMake options, but only it and the
 # program are built here.
 cmake -S "$top" -B "$demobuild" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/$toolchain" \
-      -DCMAKE_BUILD_TYPE=MinSizeRel -DSETUP_BUILD_TESTS=ON >/dev/null || die "cmake failed"
+      -DCMAKE_BUILD_TYPE=MinSizeRel -DSETUP_BUILD_TESTS=ON -DSETUP_PRODUCT_EXE="$build/setup.exe" \
+      -DSETUP_WINEPREFIX="$prefix" >/dev/null || die "cmake failed"
 cmake --build "$demobuild" -j"$jobs" --target setup Pictavo6_612 >/dev/null || die "the build failed"
 if [ "$arch" = win32 ]; then program="$build/setup.exe"; else program="$demobuild/setup.exe"; fi
 [ -f "$program" ] || die "no $program"
@@ -62,6 +63,10 @@ wine wineboot -i >/dev/null 2>&1 || die "wineboot -i failed"
 # Headless: message boxes and dialogs need no display with the null driver.
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 "$server" -w
+# One server for the whole demo. Wine carries out the pending restart-time
+# operations whenever a server starts afresh, so the prefix must keep its
+# server until the demo restarts it on purpose. Detached from our pipes.
+( "$server" -p </dev/null >/dev/null 2>&1 & )
 trap '"$server" -k </dev/null >/dev/null 2>&1 || true' EXIT
 say "created (the prefix is recreated by every run of the demo)"
 
@@ -83,16 +88,14 @@ mkdir -p "$pkg" "$drive_c/Downloads"
 cp -r "$top/scripts/demo/package/." "$pkg/"
 cp "$program" "$pkg/setup.exe"
 cp "$demobuild/Pictavo6_612.exe" "$pkg/Pictavo6.exe"
-# The archive itself lives in Downloads, with a settings file beside it that
-# the installation takes over.
+# The archive itself lives in Downloads.
 sfx_win='C:\Downloads\Pictavo6Setup.exe'
 : > "$(win_to_unix "$sfx_win")"
-cp "$top/scripts/demo/Pictavo6.ini" "$drive_c/Downloads/"
 say "$pkg_win:"
 (cd "$pkg" && find . -type f | sort | sed 's|^\./||') | indent
 say "manifest PtvUnInst.log:"
 indent < "$pkg/PtvUnInst.log"
-say "sfxname=$sfx_win (the archive; Pictavo6.ini lies beside it)"
+say "sfxname=$sfx_win (the archive that unpacked the package)"
 
 # --- a running copy of the product, which the setup closes --------------------
 step "A running copy of the product"
@@ -112,12 +115,19 @@ say "(started in the package folder, with sfxname set, as the package starts it)
 (cd "$pkg" && sfxname="$sfx_win" "$loader" setup.exe -install -s -instdir "$instdir_win" </dev/null >/dev/null 2>&1)
 rc=$?
 check "setup.exe ended with exit code 0 (got $rc)" test "$rc" -eq 0
-check "the running product got the close request (WM_CLOSE, wParam 1001)" grep -q '^close 1001' "$plog"
+# The setup asks the copy to close (WM_CLOSE, wParam 1001) and ends it 10 ms
+# later, whether or not it has reacted by then.
+product_running() {
+    wine wmic process get name 2>/dev/null | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\r ' |
+        grep -qix 'pictavo6\.exe'
+}
+check "the running copy of the product was ended" eval '! product_running'
+say "what the product saw: $(grep -v '^ready' "$plog" | tr -d '\r' | tr '\n' ' ')"
 
 step "What the installation made"
 say "files in $instdir_win:"
 (cd "$instdir" && find . -type f | sort | sed 's|^\./||') | indent
-for f in Pictavo6.exe Pictavo6Man.chm readme.txt HomePage.url PtvUnInst.exe PtvUnInst.log Pictavo6.ini Samples/sample.txt; do
+for f in Pictavo6.exe Pictavo6Man.chm readme.txt HomePage.url PtvUnInst.exe PtvUnInst.log Samples/sample.txt; do
     check "$f" test -f "$instdir/$f"
 done
 check "PtvUnInst.exe is the setup program" cmp -s "$pkg/setup.exe" "$instdir/PtvUnInst.exe"
@@ -136,7 +146,11 @@ check "AllUsers is B (silent and fresh: all users)" test "$(regval "$vendor" All
 check "Path is $instdir_win" test "$(regval "$vendor" Path)" = "$instdir_win"
 check "the application path names Pictavo6.exe" test "$(regdefault "$apppath")" = "$instdir_win\\Pictavo6.exe"
 uninstall_cmd=$(regval "$uninst" UninstallString)
-check "UninstallString is $instdir_win\\PtvUnInst.exe" test "$uninstall_cmd" = "$instdir_win\\PtvUnInst.exe"
+# The command as Windows reads it: a program path, in quotes when it is
+# quoted, and nothing after it.
+uninstaller=$uninstall_cmd
+if [[ $uninstaller == \"*\" ]]; then uninstaller=${uninstaller:1:${#uninstaller}-2}; fi
+check "UninstallString names $instdir_win\\PtvUnInst.exe" test "$uninstaller" = "$instdir_win\\PtvUnInst.exe"
 
 shellfolders='HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
 programs_win=$(regval "$shellfolders" 'Common Programs')
@@ -167,14 +181,19 @@ check "the install log records the group and all five shortcuts" \
 # --- silent uninstall through the uninstall entry -----------------------------
 step "Silent uninstall: the uninstall entry's command with -s"
 say "$uninstall_cmd -s"
-"$loader" "$uninstall_cmd" -s </dev/null >/dev/null 2>&1
+"$loader" "$uninstaller" -s </dev/null >/dev/null 2>&1
 rc=$?
 check "the uninstaller ended with exit code 0 (got $rc)" test "$rc" -eq 0
-# The uninstaller has started its clean-up copy from the temporary folder
-# and ended; the copy waits a second, then removes the product. Wait until
-# nothing runs in the prefix any more (the server then ends).
+# The uninstaller has started its clean-up copy (uni*.tmp in the temporary
+# folder) and ended; the copy waits a second, then removes the product and
+# ends. Wait for it (wmic lists the prefix's processes, in UTF-16).
+cleanup_running() {
+    wine wmic process get name 2>/dev/null | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\r ' |
+        grep -qiE '^uni[0-9a-f]+\.tmp$'
+}
 say "waiting for the clean-up copy to finish..."
-if ! timeout 120 "$server" -w; then bad "the clean-up copy did not finish within 120 s"; fi
+for _ in $(seq 1 120); do cleanup_running || break; sleep 0.5; done
+check "the clean-up copy has finished" eval '! cleanup_running'
 
 step "After the uninstall"
 check "the product folder $instdir_win is gone" test ! -e "$instdir"
@@ -187,7 +206,7 @@ check "the package folder is untouched" test -f "$pkg/setup.exe"
 
 # The clean-up copy (uni*.tmp in the temporary folder) asked Windows to
 # delete it at the next restart.
-mapfile -t copies < <(find "$drive_c" -name 'uni*.tmp' 2>/dev/null)
+mapfile -t copies < <(find "$drive_c" -iname 'uni*.tmp' 2>/dev/null)
 check "one clean-up copy waits for the restart" test "${#copies[@]}" -eq 1
 pending=$(wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null | tr -d '\r')
 for c in "${copies[@]}"; do
@@ -198,7 +217,6 @@ done
 
 step "Restarting the prefix (wineboot -r)"
 wine wineboot -r >/dev/null 2>&1
-"$server" -w
 for c in "${copies[@]}"; do check "the clean-up copy $(basename "$c") is gone" test ! -e "$c"; done
 
 echo
