@@ -541,7 +541,6 @@ namespace {
 
 std::string ItemText(const Robot& r, DWORD pid, HWND tree, LRESULT item)
 {
-    (void)r;
     const size_t textSize = 520;
     MessageBuffer buf(pid, sizeof(TVITEMA) + textSize);
     TVITEMA tvi;

@@ -90,25 +90,9 @@ TEST(Restart, DenyScopeRestoresTheKeysSecurity)
     EXPECT_FALSE(bench::Exists(f));
 }
 
-}  // namespace
-
-namespace {
-
-// Run only as the child of the next test: dies inside a deny scope, the way
-// a crashing test program would.
-TEST(Restart, DISABLED_DiesInsideDenyScope)
-{
-    bench::ScopedDenyDelayedOps deny;
-    TerminateProcess(GetCurrentProcess(), 9);
-}
-
 TEST(Restart, RecoversFromATestThatDiedInsideTheDenyScope)
 {
-    bench::StartOptions opt;
-    opt.commandLine = bench::CommandLine(bench::BesideExe("bench_selftest.exe"),
-                                         {"--gtest_also_run_disabled_tests",
-                                          "--gtest_filter=Restart.DISABLED_DiesInsideDenyScope"});
-    bench::Process child = bench::Process::Start(bench::BesideExe("bench_selftest.exe"), opt);
+    bench::Process child = bench::Process::Start(bench::BesideExe("bench_deny_and_die.exe"));
     ASSERT_EQ(child.WaitExit(), 9u);
 
     bench::ScopedTempDir dir;
