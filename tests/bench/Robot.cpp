@@ -485,8 +485,11 @@ void Robot::PostKey(HWND dlg, UINT vk) const
     UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
     LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
     LPARAM up = down | (LPARAM(1) << 30) | (LPARAM(1) << 31);
-    if (!PostMessageA(target, WM_KEYDOWN, vk, down) || !PostMessageA(target, WM_KEYUP, vk, up))
+    if (!PostMessageA(target, WM_KEYDOWN, vk, down))
         ThrowLastError("posting a key to " + Describe(target));
+    // The key down may already have closed the dialog (Enter, Escape): then
+    // the key up has no window to go to, and nothing needs it.
+    PostMessageA(target, WM_KEYUP, vk, up);
 }
 
 void Robot::PressEnter(HWND dlg) const { PostKey(dlg, VK_RETURN); }
