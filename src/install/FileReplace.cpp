@@ -6,6 +6,15 @@
 
 namespace {
 
+// The path in the system's full form: separators as backslashes, "." and
+// ".." resolved, so that two spellings of one place compare equal.
+CString FullPath(const char* pszPath)
+{
+    char buffer[MAX_PATH];
+    DWORD n = GetFullPathNameA(pszPath, MAX_PATH, buffer, nullptr);
+    return n > 0 && n < MAX_PATH ? CString(buffer) : CString(pszPath);
+}
+
 // Moves a target that is in use out of the way, or stages its replacement
 // for the next restart when it cannot be moved.
 void MoveAsideOrStage(const CString& strSource, const CString& strTarget)
@@ -39,7 +48,9 @@ bool InstallFile(const char* pszName, const char* pszSourceFolder, const char* p
     CString sourcePart = JoinPath(pszSourceFolder, "");
     CString targetPart = JoinPath(pszTargetFolder, "");
     bool hasNewName = pszTargetName && *pszTargetName;
-    bool sameFolder = sourcePart.CompareNoCase(targetPart) == 0;
+    // "C:\Apps/" and "c:\apps\" are one folder too: treating them as two
+    // would delete the source as the old target.
+    bool sameFolder = FullPath(sourcePart).CompareNoCase(FullPath(targetPart)) == 0;
     if (sameFolder && !hasNewName)
         return true;
 
@@ -51,7 +62,7 @@ bool InstallFile(const char* pszName, const char* pszSourceFolder, const char* p
     if (sameFolder) {
         // The new name may spell the source file itself; deleting it
         // would lose the source.
-        if (target.CompareNoCase(source) == 0)
+        if (FullPath(target).CompareNoCase(FullPath(source)) == 0)
             return true;
         if (PathExists(target) && !DeleteFileA(target))
             return false;

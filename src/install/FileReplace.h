@@ -7,8 +7,9 @@
 // when that is null or empty, under its own name. Either folder may end
 // with a separator or not. Returns true when the file is in place.
 //
-// - Source and target folder the same (letter case and a trailing separator
-//   do not count) and no new name: nothing to do, true.
+// - Source and target folder the same (compared as full paths: letter case,
+//   slash or backslash, a trailing separator do not count) and no new name:
+//   nothing to do, true.
 // - Source missing: false, nothing touched.
 // - Same folder, new name: an existing target is deleted first; when it
 //   cannot be deleted it stays and the result is false. A new name that
