@@ -267,6 +267,22 @@ TEST_F(SetupRun, SilentFreshInstallationIsForAllUsersWhateverTheCommandLine)
     EXPECT_TRUE(bench::IsFile(Join(m_.Common().startup, "Pictavo 6.lnk"))) << "-autostart";
 }
 
+// In a wizard run the options preset the pages' choices, which Next keeps.
+TEST_F(SetupRun, OptionsPresetTheWizardsChoices)
+{
+    whole::MakePackage(package_);
+    bench::UrlRecorder urls;   // the page opened after the installation
+    bench::Process setup = whole::StartSetup(package_, {"-allusers", "-autostart", "-nodeskico"});
+    whole::WizardToFinish(bench::Robot(setup.Pid()), false);
+    ASSERT_EQ(0u, setup.WaitExit());
+
+    const std::string dir = m_.DefaultInstallDir();
+    EXPECT_EQ("B", VendorValue("AllUsers"));
+    EXPECT_EQ(Join(m_.Common().programs, "Pictavo 6"), LoggedGroup(dir));
+    EXPECT_TRUE(bench::IsFile(Join(m_.Common().startup, "Pictavo 6.lnk")));
+    EXPECT_FALSE(bench::Exists(Join(m_.Common().desktop, "Pictavo 6.lnk")));
+}
+
 // --- the previous program group ----------------------------------------------
 
 struct GroupCase {
@@ -290,6 +306,8 @@ const GroupCase kGroupCases[] = {
      {"{P}\\First\\a.lnk", "{P}\\Second\\b.lnk", "{S}\\c.lnk"},
      "Second"},
     {"NoLogKeepsTheDefault", nullptr, {}, "Pictavo 6"},
+    // The group becomes empty: the shortcuts go into the Programs folder.
+    {"ALinkDirectlyInProgramsGivesAnEmptyGroup", "PtvUnInst.log", {"{P}\\Pictavo 6.lnk"}, ""},
 };
 
 void PrintTo(const GroupCase& c, std::ostream* os) { *os << c.name; }
