@@ -139,7 +139,7 @@ protected:
 
 }  // namespace
 
-// The silent installation of the Overview, from start to end, and its
+// The silent installation as the package runs it, from start to end, and its
 // silent removal through the uninstall entry.
 TEST_F(WholeProgram, SilentInstallAsThePackageStartsItThenSilentUninstallThroughTheEntry)
 {
