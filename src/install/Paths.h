@@ -1,6 +1,7 @@
 // Path helpers shared by the setup and uninstall sides. Paths are ANSI
 // texts; folder paths in the setup state carry no trailing backslash.
 #pragma once
+#include <windows.h>
 #include "framework/String.h"
 
 // True when the text ends with a backslash or a slash.
@@ -15,3 +16,19 @@ CString JoinPath(const char* folder, const char* name);
 // returned, or an empty text when there is no backslash or it stands at the
 // first position. C:\Apps\Pictavo\ gives C:\Apps; C: gives an empty text.
 CString GetParentFolder(const char* path);
+
+// True when a file or folder of that path exists.
+bool PathExists(const char* path);
+
+// True when the path names an existing folder.
+bool FolderExists(const char* path);
+
+// Writes the attributes back without the read-only and hidden bits, all
+// other bits kept, so that the file can be deleted or overwritten.
+void ClearReadOnlyAndHidden(const char* path, DWORD attributes);
+
+// True when a name joined to a folder stays inside that folder: not empty,
+// no drive or stream part (no ":"), no leading backslash or slash (a root
+// or network path), and no ".." component (nor one that the system would
+// read as "..", such as ".. " or "...").
+bool IsContainedRelativeName(const char* name);
