@@ -3,6 +3,11 @@
 // first (it enters the process in the product's list of running copies),
 // then the application object, then the setup state.
 #include "app/SetupState.h"
+#include "app/SetupApp.h"
+#include "instances/InstanceManager.h"
+
+COXInstanceManager g_InstanceManager("Quorvane.PictavoPro.v4", 1024);
+CSetupApp theApp;
 
 CString g_strInstallDir;
 CString g_strSourceDir;

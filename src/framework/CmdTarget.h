@@ -44,7 +44,7 @@ protected:                                                      \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
     const AFX_MSGMAP* theClass::GetThisMessageMap()                             \
     {                                                                           \
-        typedef theClass ThisClass;                                             \
+        [[maybe_unused]] typedef theClass ThisClass;                            \
         typedef baseClass TheBaseClass;                                         \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 
