@@ -25,6 +25,11 @@ up)
     ( "$server" -p </dev/null >/dev/null 2>&1 & )
     # Boot the prefix once so that the first test does not pay for it.
     "$loader" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+    # Wine's desktop process ends about a second after the last window of
+    # the prefix is gone, and a test process that starts at that moment can
+    # find no desktop. One window that lives for the whole run keeps it up;
+    # the server's end (down) ends it too.
+    ( "$loader" notepad.exe </dev/null >/dev/null 2>&1 & )
     ;;
 down)
     "$server" -k </dev/null >/dev/null 2>&1 || true

@@ -45,17 +45,18 @@ void ForEachChild(HWND parent, F f)  // direct children, in Z order
 bool HasDescendantOfClass(HWND w, const char* cls)
 {
     struct Ctx { const char* cls; bool found; } ctx{cls, false};
-    EnumChildWindows(
-        w,
-        [](HWND c, LPARAM lp) -> BOOL {
+    struct Callback {
+        static BOOL CALLBACK Visit(HWND c, LPARAM lp)
+        {
             auto* x = reinterpret_cast<Ctx*>(lp);
             if (ClassOf(c) == x->cls) {
                 x->found = true;
                 return FALSE;
             }
             return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
+        }
+    };
+    EnumChildWindows(w, Callback::Visit, reinterpret_cast<LPARAM>(&ctx));
     return ctx.found;
 }
 
@@ -167,14 +168,16 @@ void MessageBuffer::Read(void* out, size_t size, size_t offset) const
 std::vector<HWND> Robot::Windows(const std::string& className) const
 {
     struct Ctx { const Robot* self; const std::string* cls; std::vector<HWND> out; } ctx{this, &className, {}};
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
+    struct Callback {
+        static BOOL CALLBACK Visit(HWND w, LPARAM lp)
+        {
             auto* c = reinterpret_cast<Ctx*>(lp);
             if (IsWindowVisible(w) && c->self->Mine(w) && (c->cls->empty() || ClassOf(w) == *c->cls))
                 c->out.push_back(w);
             return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
+        }
+    };
+    EnumWindows(Callback::Visit, reinterpret_cast<LPARAM>(&ctx));
     return ctx.out;
 }
 
@@ -509,16 +512,17 @@ void Robot::Type(HWND dlg, int id, const std::string& text) const
 HWND Robot::Tree(HWND browser) const
 {
     struct Ctx { HWND found; } ctx{nullptr};
-    EnumChildWindows(
-        browser,
-        [](HWND c, LPARAM lp) -> BOOL {
+    struct Callback {
+        static BOOL CALLBACK Visit(HWND c, LPARAM lp)
+        {
             if (ClassOf(c) == "SysTreeView32") {
                 reinterpret_cast<Ctx*>(lp)->found = c;
                 return FALSE;
             }
             return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
+        }
+    };
+    EnumChildWindows(browser, Callback::Visit, reinterpret_cast<LPARAM>(&ctx));
     if (!ctx.found)
         throw Error(Describe(browser) + " has no folder tree");
     return ctx.found;

@@ -2,37 +2,19 @@
 // process: the title from the string table, the module state, and the end
 // of the program after InitInstance.
 #include <gtest/gtest.h>
+#include "bench/Process.h"
 #include "framework/String.h"
 
 #include <stdio.h>
 
 namespace {
 
-CString HelperPath(const char* name)
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    CString p(path);
-    return p.Left(p.ReverseFind('\\') + 1) + name;
-}
-
-// Runs app_probe with the mode; its exit code, or 999 when it did not end in time.
+// Runs app_probe with the mode; its exit code.
 DWORD RunAppProbe(const char* outFile, const char* mode)
 {
-    CString cmd;
-    cmd.Format("\"%s\" \"%s\" %s", HelperPath("app_probe.exe").GetString(), outFile, mode);
-    STARTUPINFOA si = { sizeof si };
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, cmd.GetBuffer(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return 998;
-    DWORD code = 999;
-    if (WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi.hProcess, &code);
-    else
-        TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
+    bench::StartOptions options;
+    options.commandLine = bench::CommandLine(bench::BesideExe("app_probe.exe"), { outFile, mode });
+    return bench::Process::Start(bench::BesideExe("app_probe.exe"), options).WaitExit();
 }
 
 CString ReadAll(const char* path)

@@ -1,33 +1,17 @@
 // CMutex and CSingleLock shared by name between two processes.
 #include <gtest/gtest.h>
 #include "framework/Sync.h"
+#include "bench/Process.h"
 #include "framework/String.h"
 
 namespace {
 
-CString ProbePath()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    CString p(path);
-    return p.Left(p.ReverseFind('\\') + 1) + "mutex_probe.exe";
-}
-
 // Runs the probe with the mutex name and mode; its exit code.
 DWORD RunProbe(const char* name, const char* mode)
 {
-    CString cmd;
-    cmd.Format("\"%s\" %s %s", ProbePath().GetString(), name, mode);
-    STARTUPINFOA si = { sizeof si };
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, cmd.GetBuffer(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return 999;
-    DWORD code = 998;
-    if (WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
+    bench::StartOptions options;
+    options.commandLine = bench::CommandLine(bench::BesideExe("mutex_probe.exe"), { name, mode });
+    return bench::Process::Start(bench::BesideExe("mutex_probe.exe"), options).WaitExit();
 }
 
 CString UniqueName(const char* tag)
