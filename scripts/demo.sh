@@ -67,6 +67,10 @@ wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 # operations whenever a server starts afresh, so the prefix must keep its
 # server until the demo restarts it on purpose. Detached from our pipes.
 ( "$server" -p </dev/null >/dev/null 2>&1 & )
+# Wine's desktop process ends about a second after the prefix's last window
+# is gone, and a program that starts at that moment finds no desktop; one
+# window that lives for the whole demo keeps it up.
+( wine notepad.exe >/dev/null 2>&1 & )
 trap '"$server" -k </dev/null >/dev/null 2>&1 || true' EXIT
 say "created (the prefix is recreated by every run of the demo)"
 
