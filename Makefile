@@ -1,6 +1,7 @@
 # make        build/setup.exe (installs the Debian packages it needs first)
 # make test   build, prepare the Wine prefixes and run every test
 # make demo   install and uninstall a small demo package under Wine
+# make screenshots  pictures of the wizard in docs/, taken on a virtual X display
 BUILD ?= build
 B := $(abspath $(BUILD))
 
@@ -16,6 +17,9 @@ test:
 
 demo: all
 	@scripts/demo.sh $(B)
+
+screenshots:
+	@scripts/screenshots.sh $(B)
 
 clean:
 	rm -rf $(B)

@@ -66,8 +66,13 @@ void CSetupDlg::OnOK()
 
 void CSetupDlg::OnBack()
 {
-    // Back acts on the agreement to the ready page; the ready page keeps
-    // the base DestroyWindow, so leaving it always succeeds.
+    // Back acts on the agreement to the ready page. It is hidden on the
+    // welcome page and disabled from the installing state on; a command
+    // that reaches the frame there anyway is ignored.
+    if (m_nPage < kAgreement || m_nPage > kReady)
+        return;
+    // The ready page keeps the base DestroyWindow: leaving it always
+    // succeeds.
     if (!LeavePage())
         return;
     EnterPage(m_nPage - 1);
