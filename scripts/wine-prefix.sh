@@ -29,7 +29,9 @@ up)
     # the prefix is gone, and a test process that starts at that moment can
     # find no desktop. One window that lives for the whole run keeps it up;
     # the server's end (down) ends it too.
-    ( "$loader" notepad.exe </dev/null >/dev/null 2>&1 & )
+    # Minimised and not activated, so that it never takes the focus from a
+    # window under test.
+    ( "$loader" start /min notepad.exe </dev/null >/dev/null 2>&1 & )
     ;;
 down)
     "$server" -k </dev/null >/dev/null 2>&1 || true
